@@ -1,0 +1,4 @@
+#include <windows.h>
+#include <gtest/gtest.h>
+
+TEST(Smoke, Runs) { EXPECT_NE(GetCurrentProcessId(), 0u); }
