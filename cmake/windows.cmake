@@ -18,6 +18,7 @@ file(GLOB BC_SHELL_SOURCES CONFIGURE_DEPENDS
 list(FILTER BC_SHELL_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 add_library(bc_shell STATIC ${BC_SHELL_SOURCES})
 target_link_libraries(bc_shell PUBLIC bc_core comctl32 gdi32 user32 kernel32 msimg32)
+target_include_directories(bc_shell PUBLIC ${CMAKE_SOURCE_DIR}/res)
 target_compile_options(bc_shell PRIVATE ${BC_WARNINGS})
 
 add_executable(brightness-control WIN32

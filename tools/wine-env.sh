@@ -14,33 +14,28 @@ export DISPLAY="${DISPLAY:-:91}"
 desktop="${BC_DESKTOP:-1280x800}"
 
 make_prefix() {
-    [ -f "$WINEPREFIX/.bc-ready" ] && return 0
+    local marker="$WINEPREFIX/.bc-ready-2"
+    [ -f "$marker" ] && return 0
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
+    [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
     # A fresh 64-bit prefix has no TrueType fonts: without them caption buttons draw as letters.
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     cp -n /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    local reg="$WINEPREFIX/bc-setup.reg"
-    cat >"$reg" <<'REG'
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]
-"Tahoma"=hex(7):77,00,71,00,79,00,2d,00,7a,00,65,00,6e,00,68,00,65,00,69,00,2e,00,74,00,74,00,63,00,2c,00,57,00,65,00,6e,00,51,00,75,00,61,00,6e,00,59,00,69,00,20,00,5a,00,65,00,6e,00,20,00,48,00,65,00,69,00,00,00,00,00
-"Microsoft Sans Serif"=hex(7):77,00,71,00,79,00,2d,00,7a,00,65,00,6e,00,68,00,65,00,69,00,2e,00,74,00,74,00,63,00,2c,00,57,00,65,00,6e,00,51,00,75,00,61,00,6e,00,59,00,69,00,20,00,5a,00,65,00,6e,00,20,00,48,00,65,00,69,00,00,00,00,00
-
-[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
-"SimSun"="WenQuanYi Zen Hei"
-"NSimSun"="WenQuanYi Zen Hei"
-REG
-    # The 宋体 substitute needs UTF-16 text, which REGEDIT4 files cannot carry: use reg.exe.
-    wine regedit "$reg" >/dev/null 2>&1
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-        /v "$(printf '\xe5\xae\x8b\xe4\xbd\x93')" /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
+    # Chinese text: link the UI fonts to WenQuanYi Zen Hei and let it stand in for SimSun/宋体.
+    # reg.exe takes its arguments in the Unix locale, so give it UTF-8.
+    local nt='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+    local link="wqy-zenhei.ttc,WenQuanYi Zen Hei"
+    for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+        LANG=C.UTF-8 wine reg add "$nt\\FontLink\\SystemLink" /v "$face" /t REG_MULTI_SZ /d "$link" /f >/dev/null 2>&1
+    done
+    for face in SimSun NSimSun "$(printf '\xe5\xae\x8b\xe4\xbd\x93')"; do
+        LANG=C.UTF-8 wine reg add "$nt\\FontSubstitutes" /v "$face" /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
+    done
     # A virtual desktop gives frames, activation and focus like a Windows desktop.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.bc-ready"
+    touch "$marker"
 }
 
 start_xvfb() {
