@@ -14,7 +14,7 @@ export DISPLAY="${DISPLAY:-:91}"
 desktop="${BC_DESKTOP:-1280x800}"
 
 make_prefix() {
-    local marker="$WINEPREFIX/.bc-ready-2"
+    local marker="$WINEPREFIX/.bc-ready-3"
     [ -f "$marker" ] && return 0
     mkdir -p "$WINEPREFIX"
     [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
@@ -28,7 +28,7 @@ make_prefix() {
     for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
         LANG=C.UTF-8 wine reg add "$nt\\FontLink\\SystemLink" /v "$face" /t REG_MULTI_SZ /d "$link" /f >/dev/null 2>&1
     done
-    for face in SimSun NSimSun "$(printf '\xe5\xae\x8b\xe4\xbd\x93')"; do
+    for face in SimSun NSimSun "$(printf '\xe5\xae\x8b\xe4\xbd\x93')" "MS Shell Dlg" "Microsoft Sans Serif" "MS Sans Serif"; do
         LANG=C.UTF-8 wine reg add "$nt\\FontSubstitutes" /v "$face" /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
     done
     # A virtual desktop gives frames, activation and focus like a Windows desktop.
