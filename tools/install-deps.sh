@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ make python3
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
     wine wine64 xvfb xdotool x11-utils xcompmgr imagemagick
-    fonts-wqy-zenhei googletest libgtest-dev zip unzip
+    fonts-wqy-zenhei fonts-wqy-microhei googletest libgtest-dev zip unzip
 )
 missing=()
 for p in "${packages[@]}"; do

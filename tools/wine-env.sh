@@ -14,23 +14,31 @@ export DISPLAY="${DISPLAY:-:91}"
 desktop="${BC_DESKTOP:-1280x800}"
 
 make_prefix() {
-    local marker="$WINEPREFIX/.bc-ready-3"
+    local marker="$WINEPREFIX/.bc-ready-4"
     [ -f "$marker" ] && return 0
     mkdir -p "$WINEPREFIX"
     [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
     # A fresh 64-bit prefix has no TrueType fonts: without them caption buttons draw as letters.
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     cp -n /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    # Chinese text: link the UI fonts to WenQuanYi Zen Hei and let it stand in for SimSun/宋体.
+    cp -n /usr/share/fonts/truetype/wqy/wqy-microhei.ttc "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    # Chinese text: link the UI fonts to WenQuanYi Micro Hei and let it stand in for SimSun/宋体.
+    # Not Zen Hei: its gasp table turns antialiasing off from 9 to 16 ppem and it has no hinting,
+    # so the 11 px DEFAULT_GUI_FONT and 12 px 宋体 come out as broken one-bit strokes. Micro Hei is
+    # hinted and antialiased at every size. Zen Hei stays linked second as a fallback.
     # reg.exe takes its arguments in the Unix locale, so give it UTF-8.
     local nt='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
-    local link="wqy-zenhei.ttc,WenQuanYi Zen Hei"
+    local link="wqy-microhei.ttc,WenQuanYi Micro Hei\0wqy-zenhei.ttc,WenQuanYi Zen Hei"
     for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
         LANG=C.UTF-8 wine reg add "$nt\\FontLink\\SystemLink" /v "$face" /t REG_MULTI_SZ /d "$link" /f >/dev/null 2>&1
     done
     for face in SimSun NSimSun "$(printf '\xe5\xae\x8b\xe4\xbd\x93')" "MS Shell Dlg" "Microsoft Sans Serif" "MS Sans Serif"; do
-        LANG=C.UTF-8 wine reg add "$nt\\FontSubstitutes" /v "$face" /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
+        LANG=C.UTF-8 wine reg add "$nt\\FontSubstitutes" /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
     done
+    # Grayscale smoothing, as Wine's default, set explicitly so the rendering does not drift.
+    local desk='HKCU\Control Panel\Desktop'
+    wine reg add "$desk" /v FontSmoothing /d 2 /f >/dev/null 2>&1
+    wine reg add "$desk" /v FontSmoothingType /t REG_DWORD /d 1 /f >/dev/null 2>&1
     # A virtual desktop gives frames, activation and focus like a Windows desktop.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f >/dev/null 2>&1
