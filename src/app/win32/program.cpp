@@ -2,6 +2,7 @@
 
 #include "app/win32/main_window.hpp"
 #include "brightness/win32/level_routines.hpp"
+#include "hotkeys/win32/hotkeys.hpp"
 
 #include <commctrl.h>
 #include <float.h>
@@ -16,6 +17,7 @@ AppState g_state;
 void exitRoutine() {
     g_state.levelFileName.clear();
     g_state.levelFileName.shrink_to_fit();
+    releaseHotkeyTable();
     g_state.levelText.clear();
     g_state.levelText.shrink_to_fit();
 }
@@ -47,6 +49,7 @@ int runProgram(HINSTANCE instance) {
     _fpreset();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    createHotkeyTable();
     std::atexit(exitRoutine);
     if (!createMainWindow(instance, programEvents()))
         return 1;
