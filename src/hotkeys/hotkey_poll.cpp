@@ -9,7 +9,9 @@ constexpr std::uint8_t kVkControl = 17;
 constexpr std::uint8_t kVkMenu = 18;
 constexpr std::uint8_t kVkLeftWin = 91;
 
-bool isDown(const KeySnapshot& keys, std::uint8_t code) { return keys.of(code) < 0; }
+bool isDown(const KeySnapshot& keys, std::uint8_t code) {
+    return keys.of(code) < 0;
+}
 
 // The press is used up before the checks, so a press with the wrong modifiers stays spent.
 bool attempt(HotkeyRecord& record, const KeySnapshot& keys) {

@@ -32,7 +32,8 @@ bool advanceHotkey(HotkeyRecord& record, const KeySnapshot& keys);
 // order and `fire` is called with each record that fires, before the next one is looked at.
 // `fire` may register hotkeys; records it appends are first looked at on the next tick.
 // Nothing here allocates.
-template <typename Fire> void tickHotkeys(HotkeyTable& table, const KeySnapshot& keys, Fire&& fire) {
+template <typename Fire>
+void tickHotkeys(HotkeyTable& table, const KeySnapshot& keys, Fire&& fire) {
     const std::size_t n = table.records.size();
     for (std::size_t i = 0; i < n; ++i) {
         HotkeyRecord& record = *table.records[i];

@@ -14,8 +14,12 @@ namespace {
 constexpr int kAlt = 18, kCtrl = 17, kShift = 16, kLWin = 91, kRWin = 92;
 constexpr int kMinus = 189, kEquals = 187, kA = 65;
 
-unsigned long actionA(void*) { return 1; }
-unsigned long actionB(void*) { return 2; }
+unsigned long actionA(void*) {
+    return 1;
+}
+unsigned long actionB(void*) {
+    return 2;
+}
 
 // A snapshot with the listed keys down and the `tapped` ones showing only the low bit.
 bc::KeySnapshot keys(std::initializer_list<int> down, std::initializer_list<int> tapped = {}) {
@@ -37,9 +41,9 @@ TEST(ReducedKeyCode, MagnitudeModulo256WithoutOverflow) {
     const struct {
         std::int32_t code;
         int reduced;
-    } cases[] = {{189, 189}, {-189, 189}, {445, 189}, {-445, 189}, {1, 1},       {255, 255},
-                 {-255, 255}, {0, 0},     {256, 0},   {-256, 0},   {-512, 0},    {INT_MIN, 0},
-                 {INT_MAX, 255}, {INT_MIN + 1, 255}};
+    } cases[] = {{189, 189}, {-189, 189},  {445, 189},     {-445, 189},       {1, 1},
+                 {255, 255}, {-255, 255},  {0, 0},         {256, 0},          {-256, 0},
+                 {-512, 0},  {INT_MIN, 0}, {INT_MAX, 255}, {INT_MIN + 1, 255}};
     for (const auto& c : cases)
         EXPECT_EQ(bc::reducedKeyCode(c.code), c.reduced) << c.code;
 }
@@ -114,10 +118,10 @@ TEST(AdvanceHotkey, PhaseTable) {
         std::uint8_t after;
         bool fires;
     } cases[] = {
-        {0, +1, Up, 0, false},    {0, -1, Up, 0, false},    {0, +1, Down, 88, true},
-        {0, -1, Down, 1, false},  {0, +1, Tapped, 0, false}, {0, -1, Tapped, 0, false},
-        {1, -1, Up, 88, true},    {1, -1, Down, 1, false},  {1, -1, Tapped, 88, true},
-        {88, +1, Up, 0, false},   {88, -1, Up, 0, false},   {88, +1, Down, 88, false},
+        {0, +1, Up, 0, false},     {0, -1, Up, 0, false},       {0, +1, Down, 88, true},
+        {0, -1, Down, 1, false},   {0, +1, Tapped, 0, false},   {0, -1, Tapped, 0, false},
+        {1, -1, Up, 88, true},     {1, -1, Down, 1, false},     {1, -1, Tapped, 88, true},
+        {88, +1, Up, 0, false},    {88, -1, Up, 0, false},      {88, +1, Down, 88, false},
         {88, -1, Down, 88, false}, {88, +1, Tapped, 88, false}, {88, -1, Tapped, 88, false},
     };
     for (bool wrongModifier : {false, true}) {
@@ -238,10 +242,9 @@ TEST(TickHotkeys, Scenarios) {
     for (const auto& scenario : scenarios) {
         bc::HotkeyTable table;
         for (const auto& c : scenario.combinations)
-            ASSERT_NE(bc::addHotkey(table, actionA, c.keyCode, c.modifiers, c.secondKeyCode, 0,
-                                    false)
-                          .id,
-                      0);
+            ASSERT_NE(
+                bc::addHotkey(table, actionA, c.keyCode, c.modifiers, c.secondKeyCode, 0, false).id,
+                0);
         for (std::size_t t = 0; t < scenario.ticks.size(); ++t)
             EXPECT_EQ(tick(table, scenario.ticks[t].keys), scenario.ticks[t].fired)
                 << scenario.name << ", tick " << t;
