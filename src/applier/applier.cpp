@@ -85,7 +85,7 @@ RoundResult applyRound(std::vector<std::unique_ptr<Display>>& displays,
             state.probe = Probe::Usable;
             state.range = *range;
         }
-        const std::uint32_t value = scaleLevel(level, state.range);
+        const std::uint32_t value = display.settableValue(scaleLevel(level, state.range));
         if (state.range.current != value && !writeChecked(display, value)) {
             state.probe = Probe::Failed;
             record.forget(key);

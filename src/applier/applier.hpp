@@ -38,6 +38,9 @@ class Display {
     virtual std::string description() const = 0; // UTF-8, for --list
     // Nothing when the display cannot report or set its brightness.
     virtual std::optional<BrightnessRange> readRange() = 0;
+    // The value the display will actually take for this one; a panel with a few fixed steps
+    // answers the nearest step, so read-back and skip-equal compare like with like.
+    virtual std::uint32_t settableValue(std::uint32_t value) const { return value; }
     virtual bool write(std::uint32_t value) = 0;
 };
 
