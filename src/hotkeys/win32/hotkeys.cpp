@@ -1,6 +1,7 @@
 #include "hotkeys/win32/hotkeys.hpp"
 
 #include "hotkeys/hotkey_poll.hpp"
+#include "win32/unique_handle.hpp"
 
 #include <memory>
 #include <type_traits>
@@ -16,18 +17,6 @@ constexpr UINT_PTR kPollTimerEventId = 16661;
 std::unique_ptr<HotkeyTable> table;
 KeyStateSource keyState = &GetAsyncKeyState;
 
-// The thread handle is of no use to us: it is closed at once and the thread runs on its own.
-class ThreadHandle {
-  public:
-    explicit ThreadHandle(HANDLE handle) : handle_(handle) {}
-    ThreadHandle(const ThreadHandle&) = delete;
-    ThreadHandle& operator=(const ThreadHandle&) = delete;
-    ~ThreadHandle() { CloseHandle(handle_); }
-
-  private:
-    HANDLE handle_;
-};
-
 void dispatch(const HotkeyRecord& record) {
     const HotkeyAction action = record.action;
     const INT_PTR id = record.id;
@@ -37,8 +26,9 @@ void dispatch(const HotkeyRecord& record) {
         return;
     }
     DWORD threadId = 0;
-    // A thread that cannot be made is not noticed: the firing is lost, the press stays used.
-    ThreadHandle thread(
+    // The handle is closed at once: the thread runs on its own and is never waited for. A
+    // thread that cannot be made is not noticed; the firing is lost and the press stays used.
+    UniqueHandle thread(
         CreateThread(nullptr, 0, action, reinterpret_cast<LPVOID>(id), 0, &threadId));
 }
 
