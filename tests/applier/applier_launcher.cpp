@@ -4,8 +4,9 @@
 // hidden, no handles inherited, the caller's environment and current directory.
 //
 //   applier_launcher <run folder> [--gap-ms N] [level ...]
-// With levels, each one is written and followed by a start, N ms apart (default 0); without,
-// the applier is started once. Waits for every start to end (at most 60 s) and prints one JSON
+// With levels, each one is written and followed by a start, N ms apart (default 0); a level
+// written "=N" is written without a start, like a change the utility's skip window lets pass.
+// Without levels, the applier is started once. Waits for every start to end (at most 60 s) and prints one JSON
 // line: {"exit_codes":[...],"elapsed_ms":[...]} (each process's lifetime; -1 when unknown).
 #include "brightness/applier_command_line.hpp"
 
@@ -68,7 +69,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 2; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--gap-ms") == 0 && i + 1 < argc)
             gapMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
-        else
+        else if (argv[i][0] != L'\0')
             levels.emplace_back(argv[i]);
     }
 
@@ -78,8 +79,10 @@ int wmain(int argc, wchar_t** argv) {
     for (std::size_t i = 0; i < levels.size(); ++i) {
         if (i > 0 && gapMs > 0)
             Sleep(gapMs);
-        writeLevel(levels[i]);
-        started.push_back(start(runFolder));
+        const bool writeOnly = levels[i].front() == L'=';
+        writeLevel(writeOnly ? levels[i].substr(1) : levels[i]);
+        if (!writeOnly)
+            started.push_back(start(runFolder));
     }
 
     std::string codes, elapsed;

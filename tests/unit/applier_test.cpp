@@ -106,6 +106,7 @@ class FakeDisplay : public bc::Display {
         bool answers = true;        // readRange reports the range
         bool refusesWrites = false; // write returns false
         int dropsWrites = 0;        // writes that report success but change nothing
+        std::uint32_t step = 1;     // the display takes only multiples of this
     };
     FakeDisplay(std::string key, Options options, std::vector<Write>& log)
         : key_(std::move(key)), options_(options), log_(log) {}
@@ -117,6 +118,9 @@ class FakeDisplay : public bc::Display {
         if (!options_.answers)
             return std::nullopt;
         return options_.range;
+    }
+    std::uint32_t settableValue(std::uint32_t value) const override {
+        return (value + options_.step / 2) / options_.step * options_.step;
     }
     bool write(std::uint32_t value) override {
         log_.push_back({key_, value});
@@ -252,6 +256,15 @@ TEST_F(ApplierTurn, LevelsThatScaleToTheSameValueWriteOnce) {
     EXPECT_EQ(run(50), ApplierExit::Done);
     EXPECT_EQ(run(52), ApplierExit::Done); // 5.2 rounds to 5 as well
     EXPECT_EQ(displays.log, (std::vector<Write>{{"coarse", 5}}));
+}
+
+// A panel with fixed steps: the nearest step is written, and read back as a success.
+TEST_F(ApplierTurn, APanelWithFixedStepsGetsTheNearestStepOnce) {
+    displays.add("stepped", {.range = {0, 0, 100}, .step = 10});
+    EXPECT_EQ(run(56), ApplierExit::Done);
+    EXPECT_EQ(run(61), ApplierExit::Done); // the same step
+    EXPECT_EQ(run(64), ApplierExit::Done);
+    EXPECT_EQ(displays.log, (std::vector<Write>{{"stepped", 60}}));
 }
 
 TEST_F(ApplierTurn, FollowsTheFileSoTheLastLevelReadIsTheLastApplied) {
