@@ -19,6 +19,7 @@ Module API (stable; other test files rely on it):
                                     polls until predicate() is truthy and returns that value;
                                     raises AssertionError(message) on timeout
     hold_file(path, share="none")   context manager: another Windows process holds path open
+    screenshot(path, rect=None)     saves the X screen (or rect: {"x","y","width","height"}) as PNG
     Input (X screen coordinates, which equal Windows screen coordinates in the Wine desktop):
     mouse_move(x, y); mouse_down(button=1); mouse_up(button=1); click(x, y, button=1, hold=0.08)
     drag(start, end, steps=10, step_delay=0.03, hold=0.1)     press, move in steps, release
@@ -38,6 +39,7 @@ class Utility(run_dir_name="run", recorder=True, applier=True, level_file=None, 
     start(wait=True)                launch and wait until the window is visible and active
     state() -> dict                 inspect(), asserting that the window exists
     member(id) -> dict;  center(id) -> (x, y) screen point in the middle of a member
+    thumb_center() -> (x, y);  channel_point(fraction) -> (x, y) on the slider's channel
     slider_pos() -> int;  label_text() -> str
     level_file() -> str | None      content of brightness.txt (None if missing or unreadable)
     applier_starts() -> list[dict]  the recorder's log lines, oldest first
@@ -192,6 +194,14 @@ def hold_file(path, share: str = "none"):
         holder.wait(timeout=10)
 
 
+def screenshot(path, rect: dict | None = None) -> Path:
+    command = ["import", "-window", "root"]
+    if rect:
+        command += ["-crop", f"{rect['width']}x{rect['height']}+{rect['x']}+{rect['y']}", "+repage"]
+    subprocess.run(command + [str(path)], env=_wine_env(), check=True, timeout=30)
+    return Path(path)
+
+
 # --- X input -------------------------------------------------------------------------------
 
 def xdotool(*args) -> None:
@@ -326,6 +336,20 @@ class Utility:
     def center(self, control_id: int) -> tuple[int, int]:
         r = self.member(control_id)["screen"]
         return r["x"] + r["width"] // 2, r["y"] + r["height"] // 2
+
+    def thumb_center(self) -> tuple[int, int]:
+        """Screen point in the middle of the slider's thumb."""
+        slider = self.member(SLIDER)
+        thumb = slider["slider"]["thumb"]
+        return (slider["screen"]["x"] + thumb["x"] + thumb["width"] // 2,
+                slider["screen"]["y"] + thumb["y"] + thumb["height"] // 2)
+
+    def channel_point(self, fraction: float) -> tuple[int, int]:
+        """Screen point on the slider's channel, fraction 0.0 (left end) to 1.0 (right end)."""
+        slider = self.member(SLIDER)
+        channel = slider["slider"]["channel"]
+        return (slider["screen"]["x"] + channel["x"] + round(channel["width"] * fraction),
+                slider["screen"]["y"] + channel["y"] + channel["height"] // 2)
 
     def slider_pos(self) -> int:
         return self.member(SLIDER)["slider"]["pos"]

@@ -4,7 +4,7 @@
 // Recorded: time_ms (wall clock, ms since 1970 UTC, fractional), pid, command_line, cwd,
 // level_file (content of brightness.txt in the current directory, null if it cannot be read),
 // startup (STARTUPINFO flags and show state), console (own console window and its visibility),
-// parent and grandparent (pid, exe name, command line where readable).
+// parent and grandparent (pid, exe name, command line and start-up show state where readable).
 //
 // Environment: BC_RECORDER_HOLD_MS=N keeps brightness.txt open (shared for reading only) for N ms
 // after reading it, like a slow applier that is still reading when the next change comes.
@@ -78,26 +78,52 @@ std::optional<std::string> readLevelFile(DWORD holdMs) {
     return content;
 }
 
-std::string processCommandLine(DWORD pid) {
+// The start-up fields of RTL_USER_PROCESS_PARAMETERS after CommandLine; winternl.h shows only
+// the documented head of the record.
+struct ProcessParametersTail {
+    PVOID environment;
+    ULONG startingX, startingY, countX, countY, countCharsX, countCharsY, fillAttribute;
+    ULONG windowFlags;
+    ULONG showWindowFlags;
+};
+
+struct ProcessDetails {
+    std::string commandLine = "null"; // JSON values
+    std::string startup = "null";
+};
+
+// Another process's command line and start-up show state, read from its process parameters.
+ProcessDetails processDetails(DWORD pid) {
     using Query = LONG(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
     auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    ProcessDetails details;
     if (!query || !process.ok())
-        return "null";
+        return details;
     PROCESS_BASIC_INFORMATION info{};
     if (query(process.h, ProcessBasicInformation, &info, sizeof info, nullptr) != 0)
-        return "null";
+        return details;
     PEB peb{};
     RTL_USER_PROCESS_PARAMETERS params{};
+    ProcessParametersTail tail{};
     if (!ReadProcessMemory(process.h, info.PebBaseAddress, &peb, sizeof peb, nullptr) ||
         !ReadProcessMemory(process.h, peb.ProcessParameters, &params, sizeof params, nullptr))
-        return "null";
+        return details;
+    auto* tailAddress =
+        reinterpret_cast<char*>(peb.ProcessParameters) + sizeof(RTL_USER_PROCESS_PARAMETERS);
+    if (ReadProcessMemory(process.h, tailAddress, &tail, sizeof tail, nullptr))
+        details.startup =
+            Object()
+                .add("flags", tail.windowFlags)
+                .add("uses_show_window", boolean((tail.windowFlags & STARTF_USESHOWWINDOW) != 0))
+                .add("show_window", tail.showWindowFlags)
+                .str();
     std::wstring text(params.CommandLine.Length / sizeof(wchar_t), L'\0');
-    if (!ReadProcessMemory(process.h, params.CommandLine.Buffer, text.data(),
-                           params.CommandLine.Length, nullptr))
-        return "null";
-    return quoted(text);
+    if (ReadProcessMemory(process.h, params.CommandLine.Buffer, text.data(),
+                          params.CommandLine.Length, nullptr))
+        details.commandLine = quoted(text);
+    return details;
 }
 
 struct ProcessEntry {
@@ -121,12 +147,12 @@ std::optional<ProcessEntry> findProcess(DWORD pid) {
 
 std::string describeProcess(DWORD pid) {
     auto entry = findProcess(pid);
-    if (!entry)
-        return Object().add("pid", pid).add("name", "null").add("command_line", "null").str();
+    ProcessDetails details = processDetails(pid);
     return Object()
         .add("pid", pid)
-        .add("name", quoted(entry->name))
-        .add("command_line", processCommandLine(pid))
+        .add("name", entry ? quoted(entry->name) : "null")
+        .add("command_line", details.commandLine)
+        .add("startup", details.startup)
         .str();
 }
 
@@ -185,12 +211,12 @@ int wmain() {
             .add("command_line", quoted(GetCommandLineW()))
             .add("cwd", quoted(std::wstring_view(cwd, cwdLength)))
             .add("level_file", level ? quotedBytes(*level) : "null")
-            .add("startup", Object()
-                                .add("flags", si.dwFlags)
-                                .add("uses_show_window",
-                                     boolean((si.dwFlags & STARTF_USESHOWWINDOW) != 0))
-                                .add("show_window", si.wShowWindow)
-                                .str())
+            .add("startup",
+                 Object()
+                     .add("flags", si.dwFlags)
+                     .add("uses_show_window", boolean((si.dwFlags & STARTF_USESHOWWINDOW) != 0))
+                     .add("show_window", si.wShowWindow)
+                     .str())
             .add("console", Object()
                                 .add("present", boolean(console != nullptr))
                                 .add("visible", boolean(console && IsWindowVisible(console)))

@@ -52,7 +52,9 @@ inline std::string quoted(std::string_view text) {
     return out + "\"";
 }
 
-inline std::string quoted(std::wstring_view wide) { return quoted(utf8(wide)); }
+inline std::string quoted(std::wstring_view wide) {
+    return quoted(utf8(wide));
+}
 
 // Raw bytes (e.g. a file's content) as a JSON string, one code point per byte, so nothing is lost.
 inline std::string quotedBytes(std::string_view bytes) {
@@ -62,7 +64,9 @@ inline std::string quotedBytes(std::string_view bytes) {
     return quoted(wide);
 }
 
-inline const char* boolean(bool value) { return value ? "true" : "false"; }
+inline const char* boolean(bool value) {
+    return value ? "true" : "false";
+}
 
 // Builds one JSON object: add("key", already-encoded JSON value).
 class Object {

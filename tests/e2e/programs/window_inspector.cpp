@@ -165,7 +165,8 @@ BOOL CALLBACK otherProc(HWND hwnd, LPARAM data) {
             .add("class", quoted(className(hwnd)))
             .add("text", quoted(windowText(hwnd)))
             .add("rect", rectJson(r))
-            .add("style", static_cast<long long>(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE))))
+            .add("style",
+                 static_cast<long long>(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE))))
             .add("exstyle",
                  static_cast<long long>(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE))))
             .add("visible", boolean(IsWindowVisible(hwnd)))
@@ -240,6 +241,8 @@ std::string stateJson(HWND main) {
         .add("icons", Object()
                           .add("big", boolean(send(main, WM_GETICON, ICON_BIG) != 0))
                           .add("small", boolean(send(main, WM_GETICON, ICON_SMALL) != 0))
+                          .add("class_big", boolean(GetClassLongPtrW(main, GCLP_HICON) != 0))
+                          .add("class_small", boolean(GetClassLongPtrW(main, GCLP_HICONSM) != 0))
                           .str())
         .add("members", memberMap.str())
         .add("others", otherList)
