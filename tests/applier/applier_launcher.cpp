@@ -6,8 +6,9 @@
 //   applier_launcher <run folder> [--gap-ms N] [level ...]
 // With levels, each one is written and followed by a start, N ms apart (default 0); a level
 // written "=N" is written without a start, like a change the utility's skip window lets pass.
-// Without levels, the applier is started once. Waits for every start to end (at most 60 s) and prints one JSON
-// line: {"exit_codes":[...],"elapsed_ms":[...]} (each process's lifetime; -1 when unknown).
+// Without levels, the applier is started once. Waits for every start to end (at most 60 s)
+// and prints one JSON line: {"exit_codes":[...],"elapsed_ms":[...]}, each process's lifetime
+// (-1 when unknown).
 #include "brightness/applier_command_line.hpp"
 
 #include <windows.h>
