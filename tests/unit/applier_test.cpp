@@ -143,37 +143,37 @@ class FakeDisplay : public bc::Display {
 class FakeDisplays : public bc::DisplaySource {
   public:
     void add(std::string key, FakeDisplay::Options options = {}) {
-        specs_.push_back({std::move(key), options});
+        stored_.push_back({std::move(key), options});
     }
     std::vector<std::unique_ptr<bc::Display>> openDisplays() override {
         ++opens;
         std::vector<std::unique_ptr<bc::Display>> displays;
-        for (auto& spec : specs_)
-            displays.push_back(std::make_unique<Proxy>(spec, log));
+        for (auto& stored : stored_)
+            displays.push_back(std::make_unique<Proxy>(stored, log));
         return displays;
     }
     std::vector<Write> log;
     int opens = 0;
 
   private:
-    struct Spec {
+    struct Stored {
         std::string key;
         FakeDisplay::Options options;
     };
-    // Writes land on the shared spec, so the next applier sees the monitor as left.
+    // Writes land on the stored monitor, so the next applier finds it as this one left it.
     class Proxy : public FakeDisplay {
       public:
-        Proxy(Spec& spec, std::vector<Write>& log)
-            : FakeDisplay(spec.key, spec.options, log), spec_(spec) {}
+        Proxy(Stored& stored, std::vector<Write>& log)
+            : FakeDisplay(stored.key, stored.options, log), monitor_(stored) {}
         ~Proxy() override {
             if (const auto range = readRange())
-                spec_.options.range = *range;
+                monitor_.options.range = *range;
         }
 
       private:
-        Spec& spec_;
+        Stored& monitor_;
     };
-    std::vector<Spec> specs_;
+    std::vector<Stored> stored_;
 };
 
 // The level file: its content now, then the contents it takes, one per change the applier
