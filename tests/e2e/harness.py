@@ -36,7 +36,10 @@ class Utility(run_dir_name="run", recorder=True, applier=True, level_file=None, 
     Use as a context manager (starts, waits for the window, closes and cleans up), or call
     start() / close() yourself.
     Attributes: run_dir, scripts_dir, level_path, log_path, process (the wine Popen)
-    start(wait=True)                launch and wait until the window is visible and active
+    start(wait=True, cursor=(640, 400))
+                                    move the pointer to cursor (None: leave it), launch, and
+                                    wait until the window is visible and active; the window
+                                    opens next to the cursor (as a context manager: defaults)
     state() -> dict                 inspect(), asserting that the window exists
     member(id) -> dict;  center(id) -> (x, y) screen point in the middle of a member
     thumb_center() -> (x, y);  channel_point(fraction) -> (x, y) on the slider's channel
@@ -192,6 +195,7 @@ def hold_file(path, share: str = "none"):
     finally:
         holder.stdin.close()
         holder.wait(timeout=10)
+        holder.stdout.close()
 
 
 def screenshot(path, rect: dict | None = None) -> Path:
@@ -287,9 +291,11 @@ class Utility:
     def __exit__(self, *exc) -> None:
         self.close()
 
-    def start(self, wait: bool = True) -> None:
+    def start(self, wait: bool = True, cursor: tuple[int, int] | None = (640, 400)) -> None:
         if inspect()["found"]:
             raise RuntimeError("a utility window is already open; an earlier test leaked it")
+        if cursor:  # the window opens next to the cursor: keep it on the screen
+            mouse_move(*cursor)
         self.process = subprocess.Popen(
             ["wine", str(self.run_dir / "brightness-control.exe")], cwd=self.run_dir,
             env=_wine_env(self._env), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,

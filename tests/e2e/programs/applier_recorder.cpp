@@ -6,8 +6,8 @@
 // startup (STARTUPINFO flags and show state), console (own console window and its visibility),
 // parent and grandparent (pid, exe name, command line and start-up show state where readable).
 //
-// Environment: BC_RECORDER_HOLD_MS=N keeps brightness.txt open (shared for reading only) for N ms
-// after reading it, like a slow applier that is still reading when the next change comes.
+// Environment: BC_RECORDER_HOLD_MS=N keeps brightness.txt open for N ms after the line is logged,
+// like a slow applier that is still reading when the next change comes.
 #include "json_text.hpp"
 
 #include <windows.h>
@@ -61,10 +61,13 @@ std::wstring exeFolder() {
     return slash == std::wstring::npos ? std::wstring(L".") : p.substr(0, slash);
 }
 
-std::optional<std::string> readLevelFile(DWORD holdMs) {
-    Handle file(CreateFileW(L"brightness.txt", GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+HANDLE openLevelFile() {
+    return CreateFileW(L"brightness.txt", GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::optional<std::string> readAll(const Handle& file) {
     if (!file.ok())
         return std::nullopt;
     std::string content;
@@ -72,9 +75,6 @@ std::optional<std::string> readLevelFile(DWORD holdMs) {
     DWORD got = 0;
     while (ReadFile(file.h, buf, sizeof buf, &got, nullptr) && got > 0)
         content.append(buf, got);
-    // Any open handle makes the utility's unshared open for writing fail meanwhile.
-    if (holdMs > 0)
-        Sleep(holdMs);
     return content;
 }
 
@@ -195,7 +195,8 @@ int wmain() {
     GetStartupInfoW(&si);
     HWND console = GetConsoleWindow();
 
-    auto level = readLevelFile(holdMs);
+    Handle levelFile(openLevelFile());
+    auto level = readAll(levelFile);
     auto self = findProcess(GetCurrentProcessId());
     DWORD parentPid = self ? self->parent : 0;
     auto parent = findProcess(parentPid);
@@ -227,5 +228,9 @@ int wmain() {
         "\n";
 
     appendLine(exeFolder() + L"\\applier-starts.log", line);
+    // Held after the line is logged, so a test sees the start while the file is still open;
+    // any open handle makes the utility's unshared open for writing fail meanwhile.
+    if (holdMs > 0 && levelFile.ok())
+        Sleep(holdMs);
     return 0;
 }
