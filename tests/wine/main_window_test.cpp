@@ -217,20 +217,34 @@ TEST_F(MainWindowTest, LabelPaintsItsTextCentredInBlackOnButtonFace) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     EXPECT_EQ(GetPixel(dc, 1, 1), face);
     EXPECT_EQ(GetPixel(dc, client.right - 2, client.bottom - 2), face);
-    int blackLeft = client.right, blackRight = -1, blackTop = client.bottom, blackBottom = -1;
+    // Where the text should be: its extent in the default GUI font, centred in the client area.
+    const HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, L"\u4eae\u5ea6\uff1a88", 5, &extent);
+    SelectObject(dc, old);
+    const RECT cell{(client.right - extent.cx) / 2, (client.bottom - extent.cy) / 2,
+                    (client.right + extent.cx) / 2, (client.bottom + extent.cy) / 2};
+    RECT ink{client.right, client.bottom, -1, -1};
+    int darkest = 255;
     for (int y = 0; y < client.bottom; ++y)
-        for (int x = 0; x < client.right; ++x)
-            if (GetPixel(dc, x, y) == RGB(0, 0, 0)) {
-                blackLeft = std::min(blackLeft, x);
-                blackRight = std::max(blackRight, x);
-                blackTop = std::min(blackTop, y);
-                blackBottom = std::max(blackBottom, y);
-            }
+        for (int x = 0; x < client.right; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            if (c == face)
+                continue;
+            ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y),
+                   std::max<LONG>(ink.right, x), std::max<LONG>(ink.bottom, y)};
+            darkest = std::min<int>(darkest, (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3);
+        }
     ReleaseDC(label, dc);
-    ASSERT_GE(blackRight, 0) << "no text drawn";
-    // Centred both ways, within a few pixels of rounding and glyph side bearings.
-    EXPECT_NEAR(blackLeft, client.right - 1 - blackRight, 4);
-    EXPECT_NEAR(blackTop, client.bottom - 1 - blackBottom, 4);
+    ASSERT_GE(ink.right, 0) << "no text drawn";
+    EXPECT_LT(darkest, 64) << "the text is black";
+    // All ink lies inside the centred text cell (a pixel of slack for antialiasing), and the
+    // line is centred horizontally.
+    EXPECT_GE(ink.left, cell.left - 1);
+    EXPECT_LE(ink.right, cell.right + 1);
+    EXPECT_GE(ink.top, cell.top - 1);
+    EXPECT_LE(ink.bottom, cell.bottom + 1);
+    EXPECT_NEAR(ink.left + ink.right, client.right - 1, 4);
     EXPECT_EQ(windowText(label), L"\u4eae\u5ea6\uff1a88");
 }
 
