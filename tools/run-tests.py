@@ -29,7 +29,7 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[1]
 E2E_DIR = REPO / "tests" / "e2e"
 RESULTS = REPO / "build" / "test-results"
-WINE_TEST_TIMEOUT = 300
+WINE_TEST_TIMEOUT = 240
 E2E_TIMEOUT = 480
 
 
