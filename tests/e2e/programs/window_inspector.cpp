@@ -8,6 +8,8 @@
 //                                      per-session processes alive between tests)
 // Exit code: 0 when the window was found (closed / gone for the commands), 1 otherwise.
 //
+// "icons" asks the window with WM_GETICON and its class; Wine 8 answers null to both from another
+// process even when the window has its icons, so only Windows gives a meaningful answer there.
 // Rectangles are {"x","y","width","height"}: the window's in screen coordinates, members' relative
 // to the main window's client area (plus "screen" in screen coordinates).
 #include "json_text.hpp"
