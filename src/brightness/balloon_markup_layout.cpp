@@ -23,7 +23,7 @@ class LineBuilder {
     explicit LineBuilder(BalloonTextMeasurer& measurer) : measurer_(measurer) {}
 
     void append(wchar_t c, const BalloonTextStyle& style) {
-        if (pending_.empty() || !(pendingStyle_ == style))
+        if (pendingStyle_ != style)
             flush();
         pendingStyle_ = style;
         pending_.push_back(c);
