@@ -42,7 +42,9 @@ make_prefix() {
     # A virtual desktop gives frames, activation and focus like a Windows desktop.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f >/dev/null 2>&1
-    wineserver -w
+    # Waits for the prefix's processes to settle; a running program of the prefix would keep
+    # this waiting for ever, hence the bound.
+    timeout 60 wineserver -w || true
     touch "$marker"
 }
 

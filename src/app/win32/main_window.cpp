@@ -4,6 +4,7 @@
 #include "app/window_layout.hpp"
 #include "brightness/level_gestures.hpp"
 #include "brightness/slider_position.hpp"
+#include "brightness/win32/help_balloon.hpp"
 #include "resource_ids.h"
 
 #include <commctrl.h>
@@ -25,6 +26,7 @@ constexpr DWORD kMainStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 MainWindow g_window;
+std::optional<HelpBalloon> g_balloon;
 HWND g_focusAtDeactivation = nullptr;
 // The window that level steps from other threads are posted to; read off the GUI thread.
 std::atomic<HWND> g_stepTarget{nullptr};
@@ -47,7 +49,9 @@ std::array<FocusCandidate, kMembers.size()> focusCandidates(const std::array<HWN
     std::array<FocusCandidate, kMembers.size()> candidates{};
     for (std::size_t i = 0; i < kMembers.size(); ++i) {
         const LONG style = h[i] ? GetWindowLongW(h[i], GWL_STYLE) : 0;
-        candidates[i] = {h[i] && IsWindowVisible(h[i]) != FALSE, h[i] && IsWindowEnabled(h[i]) != FALSE,
+        // The member's own visibility: while the window is still hidden its shown members
+        // count as visible, so the focus lands on the slider already then.
+        candidates[i] = {(style & WS_VISIBLE) != 0, (style & WS_DISABLED) == 0,
                          (style & WS_TABSTOP) != 0, kMembers[i].tabOrder};
     }
     return candidates;
@@ -150,6 +154,7 @@ LRESULT CALLBACK mainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_NCDESTROY:
         g_stepTarget = nullptr;
+        g_balloon.reset();
         g_window = MainWindow{};
         g_focusAtDeactivation = nullptr;
         break;
@@ -259,6 +264,8 @@ void SliderPosition::publish() const {
 
 MainWindow& mainWindow() { return g_window; }
 
+HelpBalloon* helpBalloon() { return g_balloon ? &*g_balloon : nullptr; }
+
 bool createMainWindow(HINSTANCE instance, const MainWindowEvents& events) {
     g_window = MainWindow{};
     g_window.events = events;
@@ -306,6 +313,9 @@ bool createMainWindow(HINSTANCE instance, const MainWindowEvents& events) {
             break;
         case MemberKind::BalloonTip:
             g_window.balloonTip = hwnd;
+            g_balloon.emplace();
+            if (!g_balloon->create(instance))
+                g_balloon.reset();
             break;
         }
         ShowWindow(hwnd, member.visible ? SW_SHOWNA : SW_HIDE);
@@ -314,6 +324,10 @@ bool createMainWindow(HINSTANCE instance, const MainWindowEvents& events) {
     g_stepTarget = g_window.window;
     raise(g_window.events.created);
     ShowWindow(g_window.window, SW_SHOW);
+    // The window never keeps the focus itself: should activation have left it there (the
+    // created event may activate the window while it is still hidden), pass it on.
+    if (GetFocus() == g_window.window)
+        focusDefaultMember();
     return true;
 }
 

@@ -6,6 +6,8 @@
 
 namespace bc::win32 {
 
+class HelpBalloon;
+
 // The slider's position as the program sees it: kept beside the control, so a programmatic
 // write above the thumb's range reads back unchanged.
 class SliderPosition {
@@ -51,6 +53,9 @@ struct MainWindow {
 
 // The one main window of the program.
 MainWindow& mainWindow();
+
+// The balloon tip component 气球提示框1, which lives as long as the main window; null before.
+HelpBalloon* helpBalloon();
 
 // Builds the window hidden with its members, raises the created event, then shows and
 // activates it. Returns false when the window cannot be built.

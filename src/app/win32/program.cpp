@@ -1,6 +1,7 @@
 #include "app/win32/program.hpp"
 
 #include "app/win32/main_window.hpp"
+#include "brightness/win32/help_balloon.hpp"
 #include "brightness/win32/level_routines.hpp"
 #include "hotkeys/win32/hotkeys.hpp"
 
@@ -22,6 +23,11 @@ void exitRoutine() {
     g_state.levelText.shrink_to_fit();
 }
 
+void onLabelDoubleClicked() {
+    if (HelpBalloon* balloon = helpBalloon())
+        onLabelDoubleClick(*balloon);
+}
+
 MainWindowEvents programEvents() {
     MainWindowEvents events;
     events.created = onWindowCreated;
@@ -31,6 +37,7 @@ MainWindowEvents programEvents() {
     events.sliderWheel = onSliderWheel;
     events.sliderRightButtonDown = onSliderRightButtonDown;
     events.levelStepRequested = applyLevelStep;
+    events.labelDoubleClicked = onLabelDoubleClicked;
     events.timer = onMainWindowTimer;
     return events;
 }
