@@ -3,6 +3,8 @@
 // to the thread that registered first and ends with it.
 #include "hotkeys/win32/hotkeys.hpp"
 
+#include "window_test_support.hpp"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,6 +15,10 @@
 #include <vector>
 
 namespace {
+
+using bc::test::pumpFor;
+using bc::test::pumpUntil;
+
 
 using bc::win32::registerHotkey;
 
@@ -54,21 +60,6 @@ void onFreshGuiThread(const std::function<void()>& body) {
     ASSERT_NE(thread, nullptr);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
-}
-
-// Serves the thread's messages (timer ticks among them) until done() holds or time runs out.
-bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        if (done && done())
-            return true;
-        if (GetTickCount64() >= end)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-    }
 }
 
 class HotkeyShell : public ::testing::Test {
