@@ -24,6 +24,9 @@ target_compile_options(bc_shell PRIVATE ${BC_WARNINGS})
 add_executable(brightness-control WIN32
     ${CMAKE_SOURCE_DIR}/src/app/win32/main.cpp
     ${CMAKE_SOURCE_DIR}/res/brightness-control.rc)
+# windres does not report what the script pulls in, so name it for the rebuild.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/brightness-control.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/hamster.ico;${CMAKE_SOURCE_DIR}/res/brightness-control.manifest;${CMAKE_SOURCE_DIR}/res/resource_ids.h")
 target_include_directories(brightness-control PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/res)
 target_link_libraries(brightness-control PRIVATE bc_shell)
 target_compile_options(brightness-control PRIVATE ${BC_WARNINGS})
