@@ -1,5 +1,6 @@
 #include "app/win32/main_window.hpp"
 #include "app/win32/program.hpp"
+#include "brightness/win32/hotkey_actions.hpp"
 #include "brightness/win32/level_routines.hpp"
 #include "window_test_support.hpp"
 
@@ -125,34 +126,36 @@ TEST_F(LevelGesturesTest, RightClickOnTheSliderJumpsToHalfItsXAndRunsThePipeline
     EXPECT_TRUE(g_events.empty());
 }
 
-// Steps asked for from many threads at once all land: each is read, written and run through
-// the pipeline on the GUI thread in turn, even while that thread is busy for a while.
-TEST_F(LevelGesturesTest, StepsFromManyThreadsNeverOverwriteEachOther) {
-    mainWindow().position.write(0);
-    constexpr int kThreads = 20;
-    std::vector<HANDLE> threads;
-    for (int i = 0; i < kThreads; ++i)
-        threads.push_back(CreateThread(
-            nullptr, 0,
-            [](LPVOID) -> DWORD {
-                bc::win32::postLevelStep(+5);
-                return 0;
+// The hotkey actions, started on threads of their own all at once as the dispatcher starts
+// them, never overwrite each other's steps, even while the GUI thread is busy for a while.
+TEST_F(LevelGesturesTest, HotkeyActionsOnManyThreadsNeverLoseSteps) {
+    struct {
+        unsigned long (*action)(void*);
+        std::int32_t from;
+        int threads;
+        std::int32_t to;
+    } cases[] = {{bc::win32::levelUpHotkeyAction, 0, 20, 100},
+                 {bc::win32::levelDownHotkeyAction, 50, 4, 30}};
+    for (const auto& c : cases) {
+        mainWindow().position.write(c.from);
+        std::vector<HANDLE> threads;
+        for (int i = 0; i < c.threads; ++i)
+            threads.push_back(CreateThread(nullptr, 0, c.action, nullptr, 0, nullptr));
+        Sleep(300); // the GUI thread is busy elsewhere meanwhile
+        // The actions may wait on the GUI thread; serve it while they end.
+        EXPECT_TRUE(pumpUntil(
+            [&] {
+                return WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(),
+                                              TRUE, 0) == WAIT_OBJECT_0;
             },
-            nullptr, 0, nullptr));
-    Sleep(300); // the GUI thread is busy elsewhere meanwhile
-    WaitForMultipleObjects(kThreads, threads.data(), TRUE, 5000);
-    for (HANDLE t : threads)
-        CloseHandle(t);
-    EXPECT_TRUE(pumpUntil([] { return mainWindow().position.read() == 100; }, 3000));
-    pumpFor(50);
-    EXPECT_EQ(level(), 100);
-    EXPECT_EQ(label(), L"\u4eae\u5ea6\uff1a100");
-
-    for (int i = 0; i < 4; ++i)
-        bc::win32::postLevelStep(-5);
-    mainWindow().position.write(50);
-    EXPECT_TRUE(pumpUntil([] { return mainWindow().position.read() == 30; }, 3000));
-    EXPECT_EQ(label(), L"\u4eae\u5ea6\uff1a30");
+            5000));
+        for (HANDLE t : threads)
+            CloseHandle(t);
+        EXPECT_TRUE(pumpUntil([&] { return mainWindow().position.read() == c.to; }, 3000));
+        pumpFor(50);
+        EXPECT_EQ(level(), c.to);
+        EXPECT_EQ(label(), L"\u4eae\u5ea6\uff1a" + std::to_wstring(c.to));
+    }
 }
 
 } // namespace
