@@ -18,7 +18,6 @@ namespace {
 using bc::test::pumpFor;
 using bc::test::pumpUntil;
 
-
 using bc::win32::HelpBalloon;
 
 constexpr UINT kMarker = WM_APP + 7;
