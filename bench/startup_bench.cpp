@@ -45,7 +45,8 @@ bool runOnce(const std::wstring& exe, Result& result) {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     const double start = nowMs();
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
         return false;
     Search search{pi.dwProcessId, nullptr};
     while (!search.found && nowMs() - start < 20000) {
@@ -93,8 +94,8 @@ int wmain(int argc, wchar_t** argv) {
         }
         std::printf("%-28ls shown after: median %7.1f ms  min %7.1f ms  max %7.1f ms (%zu runs)  "
                     "peak working set %zu KiB\n",
-                    name, res.startMs[res.startMs.size() / 2], res.startMs.front(), res.startMs.back(),
-                    res.startMs.size(), res.peakWorkingSet / 1024);
+                    name, res.startMs[res.startMs.size() / 2], res.startMs.front(),
+                    res.startMs.back(), res.startMs.size(), res.peakWorkingSet / 1024);
     }
     return 0;
 }

@@ -1,2 +1,4 @@
 // Stands in for the applier in benchmarks: starts and ends at once.
-int wmain() { return 0; }
+int wmain() {
+    return 0;
+}

@@ -13,7 +13,9 @@ struct FocusCandidate {
     int tabOrder;
 };
 
-inline bool canTakeFocus(const FocusCandidate& c) { return c.visible && c.enabled && c.takesFocus; }
+inline bool canTakeFocus(const FocusCandidate& c) {
+    return c.visible && c.enabled && c.takesFocus;
+}
 
 // The member that gets the focus when nothing remembered can: the lowest tab order among the
 // members that can take it, scanning from the last stored member to the first, the first

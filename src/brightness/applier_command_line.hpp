@@ -17,7 +17,7 @@ inline std::wstring applierCommandLine(std::wstring_view runDirectory) {
 inline std::wstring runDirectoryOf(std::wstring_view modulePath) {
     const auto slash = modulePath.find_last_of(L"\\/");
     return std::wstring(slash == std::wstring_view::npos ? std::wstring_view{}
-                                                        : modulePath.substr(0, slash));
+                                                         : modulePath.substr(0, slash));
 }
 
 } // namespace bc

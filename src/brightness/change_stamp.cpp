@@ -43,6 +43,8 @@ std::int32_t stampDifference(std::int32_t current, std::int32_t previous) {
     return truncateToInt32(static_cast<double>(current) - static_cast<double>(previous));
 }
 
-bool shouldLaunchApplier(std::int32_t elapsed) { return elapsed <= 0 || elapsed >= 100; }
+bool shouldLaunchApplier(std::int32_t elapsed) {
+    return elapsed <= 0 || elapsed >= 100;
+}
 
 } // namespace bc

@@ -4,8 +4,8 @@ namespace bc {
 
 std::string decimalText(std::int64_t value) {
     // Work on the magnitude as unsigned so INT64_MIN needs no special case.
-    std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
-                                        : static_cast<std::uint64_t>(value);
+    std::uint64_t magnitude =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     char digits[24];
     int n = 0;
     do {

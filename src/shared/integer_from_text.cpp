@@ -7,7 +7,9 @@ bool isBlank(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool isLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool isLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
 // The single byte a double-byte character stands for, or 0 when it stands for none.
 unsigned char mapDoubleByte(unsigned char lead, unsigned char trail) {

@@ -21,6 +21,8 @@ std::wstring modulePath() {
     }
 }
 
-std::wstring runDirectory() { return runDirectoryOf(modulePath()); }
+std::wstring runDirectory() {
+    return runDirectoryOf(modulePath());
+}
 
 } // namespace bc::win32

@@ -234,12 +234,18 @@ TEST(BalloonShadow, DarkensToFortyPercentWithAnEdgeSoftenedOverSevenPixels) {
         std::int32_t x, y;
         int alpha;
     } cases[] = {
-        {0, 0, 255},   {19, 9, 255}, // the balloon covers its shadow
-        {20, 6, 153},  {21, 6, 153}, // 60 % where the softening does not reach
-        {22, 6, 131},  {23, 6, 109}, // 6/7 and 5/7: the shadow's edge is at column 24, beyond the
-                                     // window
-        {10, 10, 131}, {10, 11, 109}, {23, 11, 78}, // 5/7 each way near the corner
-        {2, 10, 0},    {22, 1, 0},                  // outside the shadow
+        {0, 0, 255},
+        {19, 9, 255}, // the balloon covers its shadow
+        {20, 6, 153},
+        {21, 6, 153}, // 60 % where the softening does not reach
+        {22, 6, 131},
+        {23, 6, 109}, // 6/7 and 5/7: the shadow's edge is at column 24, beyond the
+                      // window
+        {10, 10, 131},
+        {10, 11, 109},
+        {23, 11, 78}, // 5/7 each way near the corner
+        {2, 10, 0},
+        {22, 1, 0}, // outside the shadow
         {4, 11, 0},
     };
     for (const auto& c : cases)

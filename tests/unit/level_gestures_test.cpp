@@ -8,7 +8,9 @@
 
 namespace {
 
-std::uint16_t word(int value) { return static_cast<std::uint16_t>(value & 0xFFFF); }
+std::uint16_t word(int value) {
+    return static_cast<std::uint16_t>(value & 0xFFFF);
+}
 
 TEST(LevelGestures, WheelOverWindowLabelAndSlider) {
     struct {
@@ -66,12 +68,17 @@ TEST(OpeningSequence, LevelFileContents) {
         {" 42abc", 42, 42},
         {"\xA3\xB6\xA3\xB0", 60, 60}, // full-width six and zero
         {"100\r\n", 100, 100},
-        {"250", 250, 250},   // label shows 250, the thumb stands at 100
+        {"250", 250, 250}, // label shows 250, the thumb stands at 100
         {"99999", 99999, 32767},
         {"-5", -5, 0},
         {"", 0, 0},
-        {std::string("4\0" "2", 3), 4, 4},
-        {"3\x1A" "9", 3, 3},
+        {std::string("4\0"
+                     "2",
+                     3),
+         4, 4},
+        {"3\x1A"
+         "9",
+         3, 3},
         {"\x7F\x45LF\x02\x01", 0, 0},
     };
     for (const auto& c : cases) {

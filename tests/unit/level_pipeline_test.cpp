@@ -20,11 +20,11 @@ struct StampCase {
 
 TEST(TimestampText, SecondsSinceEightOClockEpochThenPaddedMillis) {
     const StampCase cases[] = {
-        {0, {1970, 1, 1, 8, 0, 0}, "0000000000000"},     // the epoch itself, padded to 13
-        {7, {1970, 1, 1, 8, 0, 1}, "1007000000000"},     // "1" + "007", then zeros
-        {42, {2001, 9, 9, 9, 46, 40}, "1000000000042"},  // Unix 1e9 on a UTC+8 clock
+        {0, {1970, 1, 1, 8, 0, 0}, "0000000000000"},    // the epoch itself, padded to 13
+        {7, {1970, 1, 1, 8, 0, 1}, "1007000000000"},    // "1" + "007", then zeros
+        {42, {2001, 9, 9, 9, 46, 40}, "1000000000042"}, // Unix 1e9 on a UTC+8 clock
         {999, {2026, 12, 11, 23, 59, 59}, "1797004799999"},
-        {5, {2024, 2, 29, 8, 0, 0}, "1709164800005"},    // leap day
+        {5, {2024, 2, 29, 8, 0, 0}, "1709164800005"}, // leap day
     };
     for (const auto& c : cases)
         EXPECT_EQ(bc::timestampText(c.millis, c.now), c.expected);
@@ -41,8 +41,11 @@ TEST(LaunchDecision, SkipsOnlyOneToNinetyNineMilliseconds) {
         std::int32_t current, previous;
         bool launch;
     } cases[] = {
-        {1000, 1000, true}, {1001, 1000, false}, {1099, 1000, false}, {1100, 1000, true},
-        {900, 1000, true},  // clock stepped back across a second boundary
+        {1000, 1000, true},
+        {1001, 1000, false},
+        {1099, 1000, false},
+        {1100, 1000, true},
+        {900, 1000, true},                      // clock stepped back across a second boundary
         {INT32_MIN + 10, INT32_MAX - 9, false}, // wraps: 20 ms later
         {INT32_MIN + 200, INT32_MAX, true},
     };
@@ -54,7 +57,7 @@ TEST(LaunchDecision, SkipsOnlyOneToNinetyNineMilliseconds) {
 TEST(SliderPosition, StoreClampsTo32767AndThumbToTheRange) {
     struct {
         std::int32_t written, stored, thumb;
-    } cases[] = {{-3, 0, 0}, {0, 0, 0}, {57, 57, 57}, {103, 103, 100},
+    } cases[] = {{-3, 0, 0},          {0, 0, 0},           {57, 57, 57},     {103, 103, 100},
                  {32767, 32767, 100}, {99999, 32767, 100}, {INT32_MIN, 0, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(bc::storedSliderPosition(c.written), c.stored);
@@ -63,7 +66,8 @@ TEST(SliderPosition, StoreClampsTo32767AndThumbToTheRange) {
 }
 
 TEST(ApplierCommandLine, QuotesTheApplierBelowTheRunDirectory) {
-    EXPECT_EQ(bc::applierCommandLine(L"D:\\Tools"), L"CMD /C @ \"D:\\Tools\\scripts\\brightness.exe\"");
+    EXPECT_EQ(bc::applierCommandLine(L"D:\\Tools"),
+              L"CMD /C @ \"D:\\Tools\\scripts\\brightness.exe\"");
     EXPECT_EQ(bc::applierCommandLine(L"C:\\My Apps\\\u4eae\u5ea6"),
               L"CMD /C @ \"C:\\My Apps\\\u4eae\u5ea6\\scripts\\brightness.exe\"");
     EXPECT_EQ(bc::runDirectoryOf(L"C:\\a b\\tool.exe"), L"C:\\a b");
@@ -110,8 +114,8 @@ class LevelPipeline : public testing::Test {
 
 TEST_F(LevelPipeline, ClampsThenWritesStampsLaunchesAndLabelsInThatOrder) {
     changeAt(250, "1765432100000");
-    EXPECT_EQ(effects.log, (std::vector<std::string>{"slider 100", "file 100", "stamp", "launch",
-                                                     "label 100"}));
+    EXPECT_EQ(effects.log,
+              (std::vector<std::string>{"slider 100", "file 100", "stamp", "launch", "label 100"}));
     EXPECT_EQ(state.currentLevel, 100);
     EXPECT_EQ(state.levelText, "100");
     EXPECT_EQ(state.lastChangeStamp, bc::integerFromText("1765432100000"));

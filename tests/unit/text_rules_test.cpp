@@ -46,24 +46,37 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ParseCase{"plain", "57", 57}, ParseCase{"leading_blank_trailing_letters", " 42abc", 42},
         ParseCase{"line_end", "100\r\n", 100}, ParseCase{"blanks_of_every_kind", "\t\n\v\f\r 9", 9},
-        ParseCase{"minus", "-5", -5}, ParseCase{"plus", "+8", 8},
-        ParseCase{"two_signs", "--5", 0}, ParseCase{"blank_after_sign", "- 5", 0},
-        ParseCase{"empty", "", 0}, ParseCase{"no_digits", "abc", 0},
-        ParseCase{"full_width_digits", "\xA3\xB6\xA3\xB0", 60},
+        ParseCase{"minus", "-5", -5}, ParseCase{"plus", "+8", 8}, ParseCase{"two_signs", "--5", 0},
+        ParseCase{"blank_after_sign", "- 5", 0}, ParseCase{"empty", "", 0},
+        ParseCase{"no_digits", "abc", 0}, ParseCase{"full_width_digits", "\xA3\xB6\xA3\xB0", 60},
         ParseCase{"full_width_minus", "\xA3\xAD\xA3\xB3", -3},
-        ParseCase{"full_width_plus_mixed", "\xA3\xAB" "4\xA3\xB2", 42},
-        ParseCase{"ideographic_space", "\xA1\xA1\xA1\xA1" "12", 12},
-        ParseCase{"tilde_mapping_stops", "\xA1\xAB" "5", 0},
-        ParseCase{"star_mapping_stops", "7\xA1\xEE" "5", 7},
-        ParseCase{"other_double_byte_stops", "3\xB0\xA1" "4", 3},
+        ParseCase{"full_width_plus_mixed",
+                  "\xA3\xAB"
+                  "4\xA3\xB2",
+                  42},
+        ParseCase{"ideographic_space",
+                  "\xA1\xA1\xA1\xA1"
+                  "12",
+                  12},
+        ParseCase{"tilde_mapping_stops",
+                  "\xA1\xAB"
+                  "5",
+                  0},
+        ParseCase{"star_mapping_stops",
+                  "7\xA1\xEE"
+                  "5",
+                  7},
+        ParseCase{"other_double_byte_stops",
+                  "3\xB0\xA1"
+                  "4",
+                  3},
         // 0xB0 0xA3 is one character, so the 0xA3 is not a full-width lead byte here.
         ParseCase{"pair_boundary_respected", "\xB0\xA3\xB1", 0},
-        ParseCase{"dangling_lead_byte", "5\xA3", 5},
-        ParseCase{"int_max", "2147483647", INT32_MAX},
+        ParseCase{"dangling_lead_byte", "5\xA3", 5}, ParseCase{"int_max", "2147483647", INT32_MAX},
         ParseCase{"wraps_past_max", "2147483648", INT32_MIN},
         ParseCase{"wraps_negative", "-2147483649", INT32_MAX},
-        ParseCase{"thirteen_digit_stamp", "1765432109876", static_cast<std::int32_t>(
-                                                             1765432109876LL % 4294967296LL)}),
+        ParseCase{"thirteen_digit_stamp", "1765432109876",
+                  static_cast<std::int32_t>(1765432109876LL % 4294967296LL)}),
     [](const testing::TestParamInfo<ParseCase>& param) { return std::string(param.param.name); });
 
 TEST(IntegerFromText, StopsReadingOnceTheNumberEnds) {

@@ -35,8 +35,10 @@ TEST(FocusRules, SliderWinsAmongEqualTabOrdersAndHiddenCheckBoxNeverTakesFocus) 
 }
 
 TEST(FocusRules, LowestTabOrderWinsAndNothingFocusableGivesNothing) {
-    std::vector<bc::FocusCandidate> members{
-        {true, true, true, 2}, {true, true, true, 1}, {true, false, true, 0}, {false, true, true, 0}};
+    std::vector<bc::FocusCandidate> members{{true, true, true, 2},
+                                            {true, true, true, 1},
+                                            {true, false, true, 0},
+                                            {false, true, true, 0}};
     EXPECT_EQ(bc::defaultFocusMember(members), 1u);
     std::vector<bc::FocusCandidate> none{{true, true, false, 0}, {false, true, true, 0}};
     EXPECT_EQ(bc::defaultFocusMember(none), std::nullopt);

@@ -19,7 +19,6 @@ namespace {
 using bc::test::pumpFor;
 using bc::test::pumpUntil;
 
-
 using bc::win32::registerHotkey;
 
 constexpr int kAlt = VK_MENU, kMinus = VK_OEM_MINUS, kEquals = VK_OEM_PLUS;

@@ -18,7 +18,9 @@ using bc::win32::mainWindow;
 
 std::vector<std::string> g_events;
 
-void record(const char* what, std::int32_t a) { g_events.push_back(std::string(what) + " " + std::to_string(a)); }
+void record(const char* what, std::int32_t a) {
+    g_events.push_back(std::string(what) + " " + std::to_string(a));
+}
 
 // The program's gesture routines, with every event also written down.
 bc::win32::MainWindowEvents recordingEvents() {
@@ -93,7 +95,8 @@ TEST_F(LevelGesturesTest, WheelGoesToExactlyTheAddressedWindow) {
     for (const auto& c : cases) {
         mainWindow().position.write(c.from);
         g_events.clear();
-        post(c.target(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(c.delta)), MAKELPARAM(300, 300));
+        post(c.target(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(c.delta)),
+             MAKELPARAM(300, 300));
         ASSERT_FALSE(g_events.empty()) << c.handler;
         EXPECT_EQ(g_events.front(), c.handler);
         // Only one handler runs per message: nothing bubbles to the window.

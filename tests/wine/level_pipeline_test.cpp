@@ -179,8 +179,8 @@ TEST(LevelFileRead, MissingUnreadableAndReadOnlyFiles) {
 TEST(LevelFileRead, HugeFileIsReadOnlyAsFarAsTheNumber) {
     bc::test::ScratchDirectory scratch;
     {
-        UniqueHandle file(CreateFileW(L"brightness.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      0, nullptr));
+        UniqueHandle file(
+            CreateFileW(L"brightness.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD written = 0;
         WriteFile(file.get(), "77", 2, &written, nullptr);
         LARGE_INTEGER size;

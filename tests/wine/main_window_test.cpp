@@ -20,7 +20,9 @@ using bc::win32::mainWindow;
 
 int g_levelChanges = 0;
 
-void countLevelChange() { ++g_levelChanges; }
+void countLevelChange() {
+    ++g_levelChanges;
+}
 
 class MainWindowTest : public testing::Test {
   protected:
@@ -60,8 +62,8 @@ TEST_F(MainWindowTest, FrameTitleAndSize) {
     for (LONG bit : {WS_CAPTION, WS_SYSMENU, WS_THICKFRAME, WS_MINIMIZEBOX, WS_CLIPCHILDREN})
         EXPECT_EQ(s & bit, bit) << std::hex << bit;
     EXPECT_EQ(s & WS_MAXIMIZEBOX, 0);
-    EXPECT_EQ(GetWindowLongW(window(), GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST |
-                                                       WS_EX_CLIENTEDGE),
+    EXPECT_EQ(GetWindowLongW(window(), GWL_EXSTYLE) &
+                  (WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CLIENTEDGE),
               0);
     RECT r;
     GetWindowRect(window(), &r);
@@ -82,13 +84,29 @@ TEST_F(MainWindowTest, MembersAsStored) {
         LONG styleBits;
     };
     const Expected members[] = {
-        {bc::kSliderId, L"msctls_trackbar32", L"", {40, 20, 240, 60}, true,
+        {bc::kSliderId,
+         L"msctls_trackbar32",
+         L"",
+         {40, 20, 240, 60},
+         true,
          WS_TABSTOP | WS_CLIPSIBLINGS | TBS_AUTOTICKS | TBS_BOTTOM},
-        {bc::kLabelId, L"BrightnessControlLabel", L"\u6807\u7b7e", {267, 21, 339, 45}, true,
+        {bc::kLabelId,
+         L"BrightnessControlLabel",
+         L"\u6807\u7b7e",
+         {267, 21, 339, 45},
+         true,
          WS_BORDER | WS_CLIPSIBLINGS},
-        {bc::kCheckBoxId, L"Button", L"\u66f4\u591a\u529f\u80fd", {280, 56, 360, 80}, false,
+        {bc::kCheckBoxId,
+         L"Button",
+         L"\u66f4\u591a\u529f\u80fd",
+         {280, 56, 360, 80},
+         false,
          WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE | BS_LEFT | BS_VCENTER},
-        {bc::kButtonId, L"Button", L"\u6309\u94ae", {168, 72, 264, 80}, true,
+        {bc::kButtonId,
+         L"Button",
+         L"\u6309\u94ae",
+         {168, 72, 264, 80},
+         true,
          WS_TABSTOP | BS_MULTILINE | BS_CENTER | BS_VCENTER},
         {bc::kBalloonTipId, nullptr, L"", {24, 64, 72, 80}, false, 0},
     };
@@ -146,9 +164,9 @@ TEST_F(MainWindowTest, EveryScrollNotificationButEndTrackRaisesTheEvent) {
     struct {
         WORD code;
         int raised;
-    } cases[] = {{TB_LINEUP, 1},     {TB_LINEDOWN, 1},  {TB_PAGEUP, 1},      {TB_PAGEDOWN, 1},
-                 {TB_THUMBTRACK, 1}, {TB_TOP, 1},       {TB_BOTTOM, 1},      {TB_THUMBPOSITION, 1},
-                 {TB_ENDTRACK, 0}};
+    } cases[] = {{TB_LINEUP, 1},   {TB_LINEDOWN, 1},      {TB_PAGEUP, 1},
+                 {TB_PAGEDOWN, 1}, {TB_THUMBTRACK, 1},    {TB_TOP, 1},
+                 {TB_BOTTOM, 1},   {TB_THUMBPOSITION, 1}, {TB_ENDTRACK, 0}};
     for (const auto& c : cases) {
         g_levelChanges = 0;
         mainWindow().position.write(250); // the kept value is replaced by the control's
@@ -165,8 +183,8 @@ TEST_F(MainWindowTest, SliderKeysMoveByFiveAndReachTheEnds) {
     struct {
         WPARAM key;
         std::int32_t expected;
-    } keys[] = {{VK_RIGHT, 55}, {VK_LEFT, 50}, {VK_PRIOR, 45}, {VK_NEXT, 50}, {VK_END, 100},
-                {VK_HOME, 0}};
+    } keys[] = {{VK_RIGHT, 55}, {VK_LEFT, 50}, {VK_PRIOR, 45},
+                {VK_NEXT, 50},  {VK_END, 100}, {VK_HOME, 0}};
     for (const auto& k : keys) {
         const int before = g_levelChanges;
         preTranslateKey(mainWindow().slider, k.key);
@@ -194,8 +212,9 @@ TEST_F(MainWindowTest, TabAlternatesBetweenSliderAndButtonEnterAndF1DoNothing) {
 }
 
 TEST_F(MainWindowTest, EscapeClosesFromEveryMember) {
-    for (HWND (*target)() : {+[] { return mainWindow().slider; }, +[] { return mainWindow().button; },
-                             +[] { return mainWindow().window; }}) {
+    for (HWND (*target)() :
+         {+[] { return mainWindow().slider; }, +[] { return mainWindow().button; },
+          +[] { return mainWindow().window; }}) {
         open({});
         const HWND main = window();
         preTranslateKey(target(), VK_ESCAPE);

@@ -61,7 +61,8 @@ TEST(OpeningSequence, RestoresTheLevelFromTheFileWithoutWritingIt) {
         writeFixture(c.bytes);
         openWindow();
         EXPECT_EQ(SendMessageW(mainWindow().slider, TBM_GETPOS, 0, 0), c.thumb);
-        EXPECT_EQ(bc::test::windowText(mainWindow().label), std::wstring(L"\u4eae\u5ea6\uff1a") + c.shown);
+        EXPECT_EQ(bc::test::windowText(mainWindow().label),
+                  std::wstring(L"\u4eae\u5ea6\uff1a") + c.shown);
         EXPECT_EQ(bc::win32::appState().levelFileName, L"brightness.txt");
         EXPECT_EQ(bc::win32::appState().lastChangeStamp, 0);
         closeWindow();

@@ -31,7 +31,9 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-inline void pumpFor(DWORD ms) { pumpUntil(nullptr, ms); }
+inline void pumpFor(DWORD ms) {
+    pumpUntil(nullptr, ms);
+}
 
 inline std::wstring windowText(HWND hwnd) {
     wchar_t buffer[256] = {};

@@ -31,7 +31,9 @@ HWND g_focusAtDeactivation = nullptr;
 // The window that level steps from other threads are posted to; read off the GUI thread.
 std::atomic<HWND> g_stepTarget{nullptr};
 
-HFONT defaultGuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+HFONT defaultGuiFont() {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
 
 bool isOurWindow(HWND hwnd) {
     return hwnd != nullptr && (hwnd == g_window.window || IsChild(g_window.window, hwnd));
@@ -45,7 +47,8 @@ std::array<HWND, kMembers.size()> memberHandles() {
     return handles;
 }
 
-std::array<FocusCandidate, kMembers.size()> focusCandidates(const std::array<HWND, kMembers.size()>& h) {
+std::array<FocusCandidate, kMembers.size()>
+focusCandidates(const std::array<HWND, kMembers.size()>& h) {
     std::array<FocusCandidate, kMembers.size()> candidates{};
     for (std::size_t i = 0; i < kMembers.size(); ++i) {
         const LONG style = h[i] ? GetWindowLongW(h[i], GWL_STYLE) : 0;
@@ -259,12 +262,17 @@ void SliderPosition::takeFromControl() {
 // read as "absent", for tools that inspect the window from outside.
 void SliderPosition::publish() const {
     if (slider_)
-        SetPropW(slider_, kPositionProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(stored_) + 1));
+        SetPropW(slider_, kPositionProperty,
+                 reinterpret_cast<HANDLE>(static_cast<INT_PTR>(stored_) + 1));
 }
 
-MainWindow& mainWindow() { return g_window; }
+MainWindow& mainWindow() {
+    return g_window;
+}
 
-HelpBalloon* helpBalloon() { return g_balloon ? &*g_balloon : nullptr; }
+HelpBalloon* helpBalloon() {
+    return g_balloon ? &*g_balloon : nullptr;
+}
 
 bool createMainWindow(HINSTANCE instance, const MainWindowEvents& events) {
     g_window = MainWindow{};
@@ -278,8 +286,9 @@ bool createMainWindow(HINSTANCE instance, const MainWindowEvents& events) {
     const int left = centredEdge(GetSystemMetrics(SM_CXSCREEN), stored.width);
     const int top = centredEdge(GetSystemMetrics(SM_CYSCREEN), stored.height);
     const std::wstring title(kWindowTitle);
-    g_window.window = CreateWindowExW(0, kMainClass, title.c_str(), kMainStyle, left, top,
-                                      stored.width, stored.height, nullptr, nullptr, instance, nullptr);
+    g_window.window =
+        CreateWindowExW(0, kMainClass, title.c_str(), kMainStyle, left, top, stored.width,
+                        stored.height, nullptr, nullptr, instance, nullptr);
     if (!g_window.window)
         return false;
     RECT outer;
@@ -359,8 +368,8 @@ bool preTranslateMainWindowMessage(const MSG& message) {
     case WM_MOUSEWHEEL: {
         const std::int32_t distance = wheelDistance(HIWORD(message.wParam));
         const std::int32_t modifiers = currentModifierMask();
-        auto handler = message.hwnd == g_window.window  ? g_window.events.windowWheel
-                       : message.hwnd == g_window.label ? g_window.events.labelWheel
+        auto handler = message.hwnd == g_window.window   ? g_window.events.windowWheel
+                       : message.hwnd == g_window.label  ? g_window.events.labelWheel
                        : message.hwnd == g_window.slider ? g_window.events.sliderWheel
                                                          : nullptr;
         if (handler)
@@ -397,14 +406,16 @@ void moveWindowLeft(std::int32_t left) {
     RECT r;
     if (!g_window.window || !GetWindowRect(g_window.window, &r))
         return;
-    MoveWindow(g_window.window, limitWindowEdge(left), r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    MoveWindow(g_window.window, limitWindowEdge(left), r.top, r.right - r.left, r.bottom - r.top,
+               TRUE);
 }
 
 void moveWindowTop(std::int32_t top) {
     RECT r;
     if (!g_window.window || !GetWindowRect(g_window.window, &r))
         return;
-    MoveWindow(g_window.window, r.left, limitWindowEdge(top), r.right - r.left, r.bottom - r.top, TRUE);
+    MoveWindow(g_window.window, r.left, limitWindowEdge(top), r.right - r.left, r.bottom - r.top,
+               TRUE);
 }
 
 void postLevelStep(std::int32_t step) {

@@ -44,7 +44,9 @@ MainWindowEvents programEvents() {
 
 } // namespace
 
-AppState& appState() { return g_state; }
+AppState& appState() {
+    return g_state;
+}
 
 void captureCursor() {
     POINT cursor{};

@@ -7,7 +7,7 @@
 namespace bc::win32 {
 namespace {
 
-constexpr std::int32_t kMinusKey = 189; // VK_OEM_MINUS
+constexpr std::int32_t kMinusKey = 189;  // VK_OEM_MINUS
 constexpr std::int32_t kEqualsKey = 187; // VK_OEM_PLUS
 constexpr std::int32_t kAlt = 1;
 

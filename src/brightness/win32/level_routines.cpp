@@ -75,9 +75,13 @@ void stepLevel(std::int32_t distance) {
     writeAndRunPipeline(steppedPosition(mainWindow().position.read(), distance));
 }
 
-void onWindowWheel(std::int32_t distance, std::int32_t) { stepLevel(distance); }
+void onWindowWheel(std::int32_t distance, std::int32_t) {
+    stepLevel(distance);
+}
 
-void onLabelWheel(std::int32_t distance, std::int32_t) { stepLevel(distance); }
+void onLabelWheel(std::int32_t distance, std::int32_t) {
+    stepLevel(distance);
+}
 
 void onSliderWheel(std::int32_t distance, std::int32_t) {
     writeAndRunPipeline(sliderWheelPosition(mainWindow().position.read(), distance));
