@@ -8,7 +8,6 @@
 #include "brightness/win32/applier_launch.hpp"
 #include "brightness/win32/hotkey_actions.hpp"
 #include "brightness/win32/level_file.hpp"
-#include "shared/truncation.hpp"
 
 namespace bc::win32 {
 namespace {
