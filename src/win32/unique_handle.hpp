@@ -1,36 +1,20 @@
 #pragma once
-#include <windows.h>
+#include "win32/owned_handle.hpp"
 
-#include <utility>
+#include <windows.h>
 
 namespace bc::win32 {
 
-// Owns a kernel handle (file, process, thread) and closes it once. Both null and
-// INVALID_HANDLE_VALUE count as empty.
-class UniqueHandle {
-  public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other)
-            reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-    ~UniqueHandle() { reset(); }
-
-    HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    void reset(HANDLE handle = nullptr) {
-        if (*this)
-            CloseHandle(handle_);
-        handle_ = handle;
-    }
-
-  private:
-    HANDLE handle_ = nullptr;
+// Kernel handles (files, processes, threads, events, mutexes, sections), closed once. Both
+// null and INVALID_HANDLE_VALUE count as empty, since CreateFile fails with the one and most
+// other calls with the other.
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static HANDLE empty() { return nullptr; }
+    static bool valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { CloseHandle(h); }
 };
+
+using UniqueHandle = OwnedHandle<KernelHandleTraits>;
 
 } // namespace bc::win32

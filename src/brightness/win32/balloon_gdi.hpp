@@ -1,44 +1,23 @@
 #pragma once
 // Small owners for the GDI objects and the hook the help balloon uses.
-#include <windows.h>
+#include "win32/owned_handle.hpp"
 
-#include <utility>
+#include <windows.h>
 
 namespace bc::win32 {
 
-// Owns one GDI object (font, brush, bitmap, region) and deletes it once.
-template <typename T> class GdiObject {
-  public:
-    GdiObject() = default;
-    explicit GdiObject(T object) : object_(object) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    GdiObject(GdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        if (this != &other)
-            reset(std::exchange(other.object_, nullptr));
-        return *this;
-    }
-    ~GdiObject() { reset(); }
-
-    T get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-    // Gives the object away, for calls that take ownership (SetWindowRgn).
-    T release() { return std::exchange(object_, nullptr); }
-    void reset(T object = nullptr) {
-        if (object_)
-            DeleteObject(object_);
-        object_ = object;
-    }
-
-  private:
-    T object_ = nullptr;
+// GDI objects (font, brush, bitmap, region), deleted once.
+template <typename T> struct GdiObjectTraits {
+    using Handle = T;
+    static T empty() { return nullptr; }
+    static bool valid(T object) { return object != nullptr; }
+    static void close(T object) { DeleteObject(object); }
 };
 
-using UniqueFont = GdiObject<HFONT>;
-using UniqueBrush = GdiObject<HBRUSH>;
-using UniqueBitmap = GdiObject<HBITMAP>;
-using UniqueRegion = GdiObject<HRGN>;
+using UniqueFont = OwnedHandle<GdiObjectTraits<HFONT>>;
+using UniqueBrush = OwnedHandle<GdiObjectTraits<HBRUSH>>;
+using UniqueBitmap = OwnedHandle<GdiObjectTraits<HBITMAP>>;
+using UniqueRegion = OwnedHandle<GdiObjectTraits<HRGN>>;
 
 // The screen's device context for as long as the object lives.
 class ScreenDc {
@@ -88,42 +67,26 @@ class Selection {
     HGDIOBJ previous_;
 };
 
-// Owns a window and destroys it once.
-class UniqueWindow {
-  public:
-    UniqueWindow() = default;
-    UniqueWindow(const UniqueWindow&) = delete;
-    UniqueWindow& operator=(const UniqueWindow&) = delete;
-    ~UniqueWindow() { reset(); }
-    HWND get() const { return hwnd_; }
-    explicit operator bool() const { return hwnd_ != nullptr; }
-    void reset(HWND hwnd = nullptr) {
-        if (hwnd_ && IsWindow(hwnd_))
-            DestroyWindow(hwnd_);
-        hwnd_ = hwnd;
+// A window, destroyed once (unless it is already gone with its owner).
+struct WindowTraits {
+    using Handle = HWND;
+    static HWND empty() { return nullptr; }
+    static bool valid(HWND hwnd) { return hwnd != nullptr; }
+    static void close(HWND hwnd) {
+        if (IsWindow(hwnd))
+            DestroyWindow(hwnd);
     }
-
-  private:
-    HWND hwnd_ = nullptr;
 };
 
-// Owns a windows hook and removes it once.
-class UniqueHook {
-  public:
-    UniqueHook() = default;
-    UniqueHook(const UniqueHook&) = delete;
-    UniqueHook& operator=(const UniqueHook&) = delete;
-    ~UniqueHook() { reset(); }
-    HHOOK get() const { return hook_; }
-    explicit operator bool() const { return hook_ != nullptr; }
-    void reset(HHOOK hook = nullptr) {
-        if (hook_)
-            UnhookWindowsHookEx(hook_);
-        hook_ = hook;
-    }
-
-  private:
-    HHOOK hook_ = nullptr;
+// A windows hook, removed once.
+struct HookTraits {
+    using Handle = HHOOK;
+    static HHOOK empty() { return nullptr; }
+    static bool valid(HHOOK hook) { return hook != nullptr; }
+    static void close(HHOOK hook) { UnhookWindowsHookEx(hook); }
 };
+
+using UniqueWindow = OwnedHandle<WindowTraits>;
+using UniqueHook = OwnedHandle<HookTraits>;
 
 } // namespace bc::win32

@@ -17,7 +17,7 @@ constexpr wchar_t kFontFace[] = L"\u5b8b\u4f53"; // 宋体
 constexpr COLORREF kFillColour = RGB(255, 255, 225);
 
 // One hook serves every balloon of a thread; it lives while the thread has one.
-thread_local HHOOK t_watchHook = nullptr;
+thread_local UniqueHook t_watchHook;
 thread_local HelpBalloon* t_firstWatched = nullptr;
 
 // Presses and double-clicks anywhere, key presses and the wheel close the balloon; releases,
@@ -247,7 +247,8 @@ void HelpBalloon::startWatching() {
     if (watching_)
         return;
     if (!t_watchHook)
-        t_watchHook = SetWindowsHookExW(WH_GETMESSAGE, watchProc, nullptr, GetCurrentThreadId());
+        t_watchHook.reset(
+            SetWindowsHookExW(WH_GETMESSAGE, watchProc, nullptr, GetCurrentThreadId()));
     nextWatched_ = t_firstWatched;
     t_firstWatched = this;
     watching_ = true;
@@ -263,10 +264,8 @@ void HelpBalloon::stopWatching() {
         }
     }
     watching_ = false;
-    if (!t_firstWatched && t_watchHook) {
-        UnhookWindowsHookEx(t_watchHook);
-        t_watchHook = nullptr;
-    }
+    if (!t_firstWatched)
+        t_watchHook.reset();
 }
 
 LRESULT CALLBACK HelpBalloon::watchProc(int code, WPARAM wParam, LPARAM lParam) {
