@@ -4,8 +4,7 @@
 #include "app/win32/main_window.hpp"
 #include "app/win32/program.hpp"
 #include "brightness/level_pipeline.hpp"
-#include "brightness/win32/applier_launch.hpp"
-#include "brightness/win32/level_file.hpp"
+#include "brightness/win32/level_routines.hpp"
 #include "win32/unique_handle.hpp"
 
 #include <windows.h>
@@ -16,20 +15,14 @@
 
 namespace {
 
-class BenchEffects final : public bc::LevelPipelineEffects {
+// The program's own effects, with the applier launch switched on or off.
+class BenchEffects final : public bc::win32::ProgramEffects {
   public:
     bool launch = false;
-    std::int32_t readSliderPosition() override { return bc::win32::mainWindow().position.read(); }
-    void writeSliderPosition(std::int32_t p) override { bc::win32::mainWindow().position.write(p); }
-    void writeLevelFile(const std::wstring& name, const std::string& bytes) override {
-        bc::win32::writeLevelFile(name, bytes);
-    }
-    std::string takeTimestampText() override { return bc::win32::currentTimestampText(); }
     void launchApplier() override {
         if (launch)
-            bc::win32::launchApplier();
+            ProgramEffects::launchApplier();
     }
-    void setLabelText(const std::wstring& text) override { bc::win32::setLabelText(text); }
 };
 
 double nowUs() {

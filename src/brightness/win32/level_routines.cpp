@@ -34,31 +34,41 @@ void retryLevelFileWrite() {
         --g_retriesLeft;
 }
 
-class ProgramEffects final : public LevelPipelineEffects {
-  public:
-    std::int32_t readSliderPosition() override { return mainWindow().position.read(); }
-    void writeSliderPosition(std::int32_t position) override {
-        mainWindow().position.write(position);
-    }
-    void writeLevelFile(const std::wstring& fileName, const std::string& bytes) override {
-        // A newer write supersedes any retry of an older one.
-        stopRetrying();
-        if (win32::writeLevelFile(fileName, bytes) == LevelFileWrite::Busy && mainWindow().window) {
-            g_retriesLeft = kRetryLimit;
-            SetTimer(mainWindow().window, kLevelFileRetryTimer, kRetryPeriodMs, nullptr);
-        }
-    }
-    std::string takeTimestampText() override { return currentTimestampText(); }
-    void launchApplier() override { win32::launchApplier(); }
-    void setLabelText(const std::wstring& text) override { win32::setLabelText(text); }
-};
-
 void writeAndRunPipeline(std::int32_t position) {
     mainWindow().position.write(position);
     onLevelChanged();
 }
 
 } // namespace
+
+std::int32_t ProgramEffects::readSliderPosition() {
+    return mainWindow().position.read();
+}
+
+void ProgramEffects::writeSliderPosition(std::int32_t position) {
+    mainWindow().position.write(position);
+}
+
+void ProgramEffects::writeLevelFile(const std::wstring& fileName, const std::string& bytes) {
+    // A newer write supersedes any retry of an older one.
+    stopRetrying();
+    if (win32::writeLevelFile(fileName, bytes) == LevelFileWrite::Busy && mainWindow().window) {
+        g_retriesLeft = kRetryLimit;
+        SetTimer(mainWindow().window, kLevelFileRetryTimer, kRetryPeriodMs, nullptr);
+    }
+}
+
+std::string ProgramEffects::takeTimestampText() {
+    return currentTimestampText();
+}
+
+void ProgramEffects::launchApplier() {
+    win32::launchApplier();
+}
+
+void ProgramEffects::setLabelText(const std::wstring& text) {
+    win32::setLabelText(text);
+}
 
 void onLevelChanged() {
     ProgramEffects effects;

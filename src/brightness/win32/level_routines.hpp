@@ -1,9 +1,24 @@
 #pragma once
+#include "brightness/level_pipeline.hpp"
+
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace bc::win32 {
+
+// What a level change does to the real slider, level file, clock, applier and label. A write
+// that another program holds up is retried on the main window's timer.
+class ProgramEffects : public LevelPipelineEffects {
+  public:
+    std::int32_t readSliderPosition() override;
+    void writeSliderPosition(std::int32_t position) override;
+    void writeLevelFile(const std::wstring& fileName, const std::string& bytes) override;
+    std::string takeTimestampText() override;
+    void launchApplier() override;
+    void setLabelText(const std::wstring& text) override;
+};
 
 // Every change of the level ends here: clamp, write the level file, stamp, maybe start the
 // applier, refresh the label. GUI thread.
