@@ -28,7 +28,7 @@ target_link_options(applier_recording_fake PRIVATE ${BC_STATIC_LINK} -municode)
 
 # Starts scripts\brightness.exe below a folder the way the utility does, and waits for it.
 add_executable(applier_launcher ${CMAKE_SOURCE_DIR}/tests/applier/applier_launcher.cpp)
-target_link_libraries(applier_launcher PRIVATE bc_core)
+target_link_libraries(applier_launcher PRIVATE bc_shell)
 target_compile_options(applier_launcher PRIVATE ${BC_WARNINGS})
 target_link_options(applier_launcher PRIVATE ${BC_STATIC_LINK} -municode)
 

@@ -1,5 +1,5 @@
-// Starts the applier below a run folder exactly as the utility does: the level written to
-// brightness.txt in the current directory (created or truncated, not shared), then
+// Starts the applier below a run folder with the utility's own start routine: the level written
+// to brightness.txt in the current directory (created or truncated, not shared), then
 //   CMD /C @ "<run folder>\scripts\brightness.exe"
 // hidden, no handles inherited, the caller's environment and current directory.
 //
@@ -9,7 +9,8 @@
 // Without levels, the applier is started once. Waits for every start to end (at most 60 s)
 // and prints one JSON line: {"exit_codes":[...],"elapsed_ms":[...]}, each process's lifetime
 // (-1 when unknown).
-#include "brightness/applier_command_line.hpp"
+#include "brightness/win32/applier_launch.hpp"
+#include "brightness/win32/level_file.hpp"
 
 #include <windows.h>
 
@@ -20,37 +21,20 @@
 
 namespace {
 
-// The utility gives up silently when the file is busy; here the test needs every level in the
-// file, so a refused open (an applier reading at that moment) is retried.
+// Every level must be in the file before its start, so a refused write (an applier reading at
+// that moment) is retried at once rather than later as the utility does.
 void writeLevel(const std::wstring& text) {
     const std::string bytes(text.begin(), text.end());
     for (int attempt = 0; attempt < 200; ++attempt) {
-        const HANDLE file = CreateFileW(L"brightness.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-            CloseHandle(file);
+        if (bc::win32::writeLevelFile(L"brightness.txt", bytes) ==
+            bc::win32::LevelFileWrite::Written)
             return;
-        }
         Sleep(1);
     }
 }
 
 HANDLE start(const std::wstring& runFolder) {
-    std::wstring line = bc::applierCommandLine(runFolder);
-    std::vector<wchar_t> mutableLine(line.begin(), line.end());
-    mutableLine.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return nullptr;
-    CloseHandle(info.hThread);
-    return info.hProcess;
+    return bc::win32::startApplierHidden(runFolder).release();
 }
 
 ULONGLONG ticks(const FILETIME& t) {

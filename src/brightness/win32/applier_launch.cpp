@@ -3,7 +3,6 @@
 #include "brightness/applier_command_line.hpp"
 #include "brightness/change_stamp.hpp"
 #include "win32/module_path.hpp"
-#include "win32/unique_handle.hpp"
 
 #include <windows.h>
 
@@ -11,8 +10,8 @@
 
 namespace bc::win32 {
 
-void launchApplier() {
-    const std::wstring line = applierCommandLine(runDirectory());
+UniqueHandle startApplierHidden(std::wstring_view runDirectory) {
+    const std::wstring line = applierCommandLine(runDirectory);
     std::vector<wchar_t> mutableLine(line.begin(), line.end());
     mutableLine.push_back(L'\0');
 
@@ -23,9 +22,15 @@ void launchApplier() {
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))
-        return;
-    UniqueHandle process(info.hProcess);
+        return {};
     UniqueHandle thread(info.hThread);
+    return UniqueHandle(info.hProcess);
+}
+
+void launchApplier() {
+    const UniqueHandle process = startApplierHidden(runDirectory());
+    if (!process)
+        return;
     // A console process has no input queue, so this usually returns at once; the bound keeps a
     // GUI applier from holding up the window for longer than a second.
     WaitForInputIdle(process.get(), 1000);
