@@ -402,20 +402,25 @@ void setLabelText(const std::wstring& text) {
     InvalidateRect(g_window.label, nullptr, FALSE);
 }
 
-void moveWindowLeft(std::int32_t left) {
+namespace {
+
+// Moves the window keeping its size; an edge left out stays where it is.
+void moveWindowEdges(std::optional<std::int32_t> left, std::optional<std::int32_t> top) {
     RECT r;
     if (!g_window.window || !GetWindowRect(g_window.window, &r))
         return;
-    MoveWindow(g_window.window, limitWindowEdge(left), r.top, r.right - r.left, r.bottom - r.top,
-               TRUE);
+    MoveWindow(g_window.window, left ? limitWindowEdge(*left) : r.left,
+               top ? limitWindowEdge(*top) : r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+} // namespace
+
+void moveWindowLeft(std::int32_t left) {
+    moveWindowEdges(left, std::nullopt);
 }
 
 void moveWindowTop(std::int32_t top) {
-    RECT r;
-    if (!g_window.window || !GetWindowRect(g_window.window, &r))
-        return;
-    MoveWindow(g_window.window, r.left, limitWindowEdge(top), r.right - r.left, r.bottom - r.top,
-               TRUE);
+    moveWindowEdges(std::nullopt, top);
 }
 
 void postLevelStep(std::int32_t step) {
